@@ -2,7 +2,17 @@
 
 #include <QDir>
 
+#include <cstdlib>
+
 namespace TestSupport {
+
+TTestEnvironment::TTestEnvironment() {
+  if (!FConfigHome.isValid()) std::abort();
+  ::setenv("XDG_CONFIG_HOME", (FConfigHome.path() + "/user").toLocal8Bit().constData(), 1);
+  ::setenv("XDG_CONFIG_DIRS", (FConfigHome.path() + "/machine").toLocal8Bit().constData(), 1);
+  ::setenv("XDG_RUNTIME_DIR", FConfigHome.path().toLocal8Bit().constData(), 0);
+  ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+}
 
 QString ConfigHome() { return qEnvironmentVariable("XDG_CONFIG_HOME"); }
 

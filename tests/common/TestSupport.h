@@ -6,7 +6,20 @@
 
 #include "Dialogs.h"
 
+#include <QTemporaryDir>
+
 namespace TestSupport {
+
+// A private, empty settings store for the whole test run (XDG_CONFIG_HOME and
+// XDG_CONFIG_DIRS in a temporary folder) and the offscreen platform. Create it
+// in main before the application object.
+class TTestEnvironment {
+public:
+  TTestEnvironment();
+
+private:
+  QTemporaryDir FConfigHome;
+};
 
 // The temporary folder that holds this test run's settings store.
 QString ConfigHome();
