@@ -149,7 +149,7 @@ TEST_F(SweepTest, TwoVariablesNestInTickOrder) {
   for (int i = 0; i < 20; ++i) {
     const QStringList fields = lines[i + 1].split(", ");
     ASSERT_EQ(fields.size(), 10);
-    EXPECT_EQ(fields[2], Format("%0.2f", 2.0 + i / 5)) << i;  // velocity changes slowest
+    EXPECT_EQ(fields[2].toStdString(), Format("%0.2f", 2.0 + i / 5)) << i;  // velocity changes slowest
     EXPECT_EQ(fields[3], dryBulbs[i % 5]) << i;
   }
 }
