@@ -1,0 +1,1 @@
+kelt_add_fuzz_target(verinfo_fuzz platform_version)
