@@ -11,6 +11,7 @@
 
 #include "CtrlMain.h"
 #include "KeltCoilIds.h"
+#include "RecordingCoilTest.h"
 #include "TestSupport.h"
 #include "ui_CtrlMain.h"
 
@@ -150,4 +151,69 @@ TEST_F(CtrlMainTest, ScreenReaderFindsEveryControlByWhatItSpeaks) {
   EXPECT_EQ(AccessibleName(Ui().StatusBar), "Ready...");
   Form->SetStatusText("Busy...");
   EXPECT_EQ(AccessibleName(Ui().StatusBar), "Busy...");
+}
+
+// With the recording server registered as the coil server.
+class CtrlMainConnectTest : public CtrlMainTest {
+protected:
+  void SetUp() override {
+    CtrlMainTest::SetUp();
+    RecordingCoil::Reset();
+    RecordingCoil::RegisterAsKeltCoil();
+  }
+  void Connect() { QTest::mouseClick(Ui().ConnectBtn, Qt::LeftButton); }
+};
+
+TEST_F(CtrlMainConnectTest, ConnectShowsTheModelAndDisconnectReleases) {
+  Connect();
+  EXPECT_TRUE(Dialogs.Messages.isEmpty()) << Dialogs.Messages.join("\n").toStdString();
+  EXPECT_NE(Form->Coil(), nullptr);
+  EXPECT_EQ(Ui().CoilModelEd->text(), "RC-TEST-COIL");
+  EXPECT_EQ(RecordingCoil::LiveObjects(), 1);
+  QTest::mouseClick(Ui().DiscBtn, Qt::LeftButton);
+  EXPECT_EQ(Form->Coil(), nullptr);
+  EXPECT_EQ(RecordingCoil::LiveObjects(), 0);
+  EXPECT_EQ(Ui().CoilModelEd->text(), "Not connected...");
+}
+
+TEST_F(CtrlMainConnectTest, ConnectTwiceKeepsOnlyTheSecondServer) {
+  Connect();
+  IKeltCoil* first = Form->Coil();
+  RecordingCoil::SetModel("SECOND-MODEL");
+  Connect();
+  EXPECT_NE(Form->Coil(), first);
+  EXPECT_EQ(RecordingCoil::LiveObjects(), 1);
+  EXPECT_EQ(Ui().CoilModelEd->text(), "SECOND-MODEL");
+}
+
+TEST_F(CtrlMainConnectTest, FailedCreationKeepsThePreviousConnection) {
+  Connect();
+  IKeltCoil* first = Form->Coil();
+  TestSupport::ClearSettings();  // the class is no longer registered
+  Connect();
+  ASSERT_EQ(Dialogs.Messages.size(), 1);
+  EXPECT_TRUE(Dialogs.Messages[0].startsWith("Class not registered"));
+  EXPECT_EQ(Form->Coil(), first);
+  EXPECT_EQ(RecordingCoil::LiveObjects(), 1);
+  EXPECT_EQ(Ui().CoilModelEd->text(), "RC-TEST-COIL");
+}
+
+TEST_F(CtrlMainConnectTest, FailedModelReadKeepsTheNewConnectionAndTheOldText) {
+  Connect();
+  IKeltCoil* first = Form->Coil();
+  RecordingCoil::SetModel("NEVER-SHOWN");
+  RecordingCoil::FailOperation("get_CoilModel", 0, E_FAIL);
+  Connect();
+  ASSERT_EQ(Dialogs.Messages.size(), 1);
+  EXPECT_EQ(Dialogs.Messages[0], "Unspecified error");
+  EXPECT_NE(Form->Coil(), first);
+  EXPECT_NE(Form->Coil(), nullptr);
+  EXPECT_EQ(RecordingCoil::LiveObjects(), 1);
+  EXPECT_EQ(Ui().CoilModelEd->text(), "RC-TEST-COIL");
+}
+
+TEST_F(CtrlMainConnectTest, DestroyingTheWindowReleasesTheServer) {
+  Connect();
+  Form.reset();
+  EXPECT_EQ(RecordingCoil::LiveObjects(), 0);
 }
