@@ -2,15 +2,17 @@
 
 #include <cstring>
 #include <fstream>
+#include <optional>
 #include <iterator>
 #include <string>
 #include <vector>
 
 #include "Version.h"
+#include "VersionImages.h"
 
 namespace {
 
-using Bytes = std::vector<std::uint8_t>;
+using namespace VersionImages;
 
 const std::string Fixtures = KELT_VERSION_FIXTURES;
 
@@ -56,57 +58,12 @@ TVSFixedFileInfo Fixed(const void* block) {
   return info;
 }
 
-void Put16(Bytes& b, std::size_t at, std::uint16_t v) {
-  b.at(at) = static_cast<std::uint8_t>(v);
-  b.at(at + 1) = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(Bytes& b, std::size_t at, std::uint32_t v) {
-  Put16(b, at, static_cast<std::uint16_t>(v));
-  Put16(b, at + 2, static_cast<std::uint16_t>(v >> 16));
-}
-void Put64(Bytes& b, std::size_t at, std::uint64_t v) {
-  Put32(b, at, static_cast<std::uint32_t>(v));
-  Put32(b, at + 4, static_cast<std::uint32_t>(v >> 32));
-}
-
 VersionBlock::TBlockContents Contents() {
   VersionBlock::TBlockContents c;
   c.FileVersionMS = 0x00010002;
   c.FileVersionLS = 0x00020000;
   c.Strings = {{"CompanyName", "Halvery Engineering Ltd."}, {"ProductName", "KeltControl"}};
   return c;
-}
-
-// A minimal ELF64 relocatable image: null section, the version section, the
-// section-name table. Offsets are returned for the hostile variants.
-struct TElf {
-  Bytes Image;
-  std::size_t SectionTable = 0;  // e_shoff
-  std::size_t Block = 0;
-};
-
-TElf MakeElf(const Bytes& block) {
-  TElf e;
-  const std::string names = std::string("\0.kelt_verinfo\0.shstrtab\0", 25);
-  Bytes& b = e.Image;
-  b.assign(64, 0);
-  b[0] = 0x7F, b[1] = 'E', b[2] = 'L', b[3] = 'F', b[4] = 2, b[5] = 1, b[6] = 1;
-  e.Block = b.size();
-  b.insert(b.end(), block.begin(), block.end());
-  while (b.size() % 8) b.push_back(0);
-  const std::size_t strings = b.size();
-  b.insert(b.end(), names.begin(), names.end());
-  while (b.size() % 8) b.push_back(0);
-  e.SectionTable = b.size();
-  b.resize(b.size() + 3 * 64, 0);
-  Put64(b, 0x28, e.SectionTable);
-  Put16(b, 0x3A, 64);
-  Put16(b, 0x3C, 3);
-  Put16(b, 0x3E, 2);
-  const std::size_t s1 = e.SectionTable + 64, s2 = e.SectionTable + 128;
-  Put32(b, s1, 1), Put32(b, s1 + 4, 1), Put64(b, s1 + 0x18, e.Block), Put64(b, s1 + 0x20, block.size());
-  Put32(b, s2, 15), Put32(b, s2 + 4, 3), Put64(b, s2 + 0x18, strings), Put64(b, s2 + 0x20, names.size());
-  return e;
 }
 
 // Finds and prepares a block in memory as the file calls do, then reads every
