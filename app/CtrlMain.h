@@ -6,11 +6,15 @@
 #include <string>
 
 #include "IKeltCoil.h"
+#include "LoopVars.h"
+#include "Sweep.h"
 
 namespace Ui {
 class TControlForm;
 }
 class QLabel;
+class QListWidgetItem;
+class TIniPadForm;
 
 // The executable's directory with a trailing path delimiter; set when the main
 // window is created. The results file lies there.
@@ -21,30 +25,69 @@ extern std::string ExeDir;
 // a key it acts on is consumed (set to 0).
 void EditKeyNavigate(QWidget* form, int& key);
 
-class TControlForm : public QWidget {
+class TControlForm : public QWidget, private TSweepProgress {
   Q_OBJECT
 
 public:
-  explicit TControlForm(QWidget* parent = nullptr);
+  // iniPad is the results editor window that the view button shows (not owned).
+  explicit TControlForm(QWidget* parent = nullptr, TIniPadForm* iniPad = nullptr);
   ~TControlForm() override;
 
+  void SetIniPad(TIniPadForm* iniPad) { FIniPad = iniPad; }
+
+  // Handlers.
   void ConnectBtnClick();
   void DiscBtnClick();
+  void LoopBtnClick();
+  void ViewBtnClick();
+  void LoopListClick();
+  void LoopListClickCheck();
+  void StartEdExit();
+  void EndEdExit();
+  void CountEdExit();
   void FormKeyDown(int& key);
+
+  // The loop list and the "Current" group.
+  void FillLoopList();
+  int CurrentLoopIndex() const;
+  int FindLoopOrder(int32_t order) const { return ::FindLoopOrder(LoopVars, order); }
+  void ShowCurrentLoop();
 
   QString StatusText() const;
   void SetStatusText(const QString& text);
   IKeltCoil* Coil() const { return FCoil.Get(); }
+  bool Running() const { return FRunning; }
   Ui::TControlForm* Form() const { return FUi.get(); }
+  // The results file of the data file name now shown.
+  std::string ResultsPath() const;
+
+  // 1 when the server reported a calculation error in the last sweep.
+  int32_t CalcError() const { return FSweep.FCalcError; }
 
 protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
 private:
   void FormCreate();
   void FormDestroy();
+  void FormClose();
+  void SetRunning(bool running);
+  void StoreExitValue(double TLoopVar::*field, class TFmtEdit* edit);
+
+  // TSweepProgress
+  void ShowCoilModel(const std::string& model) override;
+  void BeginProgress(int32_t pointCount) override;
+  void ShowStatus(const std::string& text) override;
+  void StepProgress() override;
+  void ProcessMessages() override;
+  void ResetProgress() override;
 
   std::unique_ptr<Ui::TControlForm> FUi;
   QLabel* FStatusLabel = nullptr;
   ComPtr<IKeltCoil> FCoil;
+  TSweep FSweep;
+  TIniPadForm* FIniPad = nullptr;
+  bool FRunning = false;
+  bool FCloseWhenRunEnds = false;
 };
