@@ -295,7 +295,7 @@ double StrToFloat(std::string_view text) {
   if (!TryStrToFloat(text, value)) {
     std::string message = "'";
     message.append(text);
-    message += "' is not a valid floating point value";
+    message += "' is not a number";
     throw EConvertError(message);
   }
   return value;

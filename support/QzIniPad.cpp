@@ -306,7 +306,6 @@ void TIniPadForm::SetupEditor() {
   FHighlighter->setPaper(Qt::white, -1);
   FHighlighter->setColor(Qt::white, QsciLexerProperties::Section);
   FHighlighter->setPaper(QColor(0, 128, 255), QsciLexerProperties::Section);
-  FHighlighter->setEolFill(true, QsciLexerProperties::Section);
   FHighlighter->setColor(QColor(128, 0, 0), QsciLexerProperties::Key);
   // The text after the assignment is the value; it carries the lexer's default style.
   FHighlighter->setColor(QColor(0, 115, 170), QsciLexerProperties::Default);

@@ -1,0 +1,1 @@
+kelt_add_fuzz_target(qzfields_fuzz numeric_fields)
