@@ -906,6 +906,15 @@ TEST(FmtEditFormTest, StoredFormAppliesPropertiesInOrderAndShowsTheStoredText) {
                "ft_Manual");
   EXPECT_TRUE(press->setProperty("UnitsValue", 0));
   EXPECT_EQ(press->text(), "101.353");  // kPa
+
+  // A promoted QLineEdit in Designer sets them as plain (dynamic) properties.
+  TFmtEdit promoted;
+  EXPECT_TRUE(promoted.setProperty("UnitsType", "utTemperature"));
+  EXPECT_TRUE(promoted.setProperty("FormatType", 3));
+  EXPECT_TRUE(promoted.setProperty("FormatStr", "%0.2f"));
+  EXPECT_EQ(promoted.UnitsType(), utTemperature);
+  EXPECT_EQ(promoted.FormatType(), ft_Manual);
+  EXPECT_EQ(promoted.FormatStr(), "%0.2f");
 }
 
 }  // namespace
