@@ -20,14 +20,16 @@ struct TDirective {
   char Type = 0;
 };
 
-[[noreturn]] void FormatFailure(std::string_view format, std::string_view directive, const std::string& why) {
+// number: the directive's one-based position, 0 for the format as a whole.
+[[noreturn]] void FormatFailure(std::string_view format, int number, std::string_view directive,
+                                const std::string& why) {
   std::string message = "Format \"";
   message.append(format);
   message += "\": ";
-  if (!directive.empty()) {
-    message += "directive \"";
+  if (number > 0) {
+    message += "directive " + std::to_string(number) + " (\"";
     message.append(directive);
-    message += "\" ";
+    message += "\") ";
   }
   message += why;
   throw EConvertError(message);
@@ -41,13 +43,13 @@ const char* ArgKindName(const TFormatArg& arg) {
 
 // Reads a width or precision; the caller has checked that a digit is there
 // or that an empty number (precision ".") is acceptable.
-int ReadCount(std::string_view format, size_t& i, size_t start) {
+int ReadCount(std::string_view format, size_t& i, size_t start, int number) {
   int value = 0;
   while (i < format.size() && IsDigit(format[i])) {
     value = value * 10 + (format[i] - '0');
     ++i;
     if (value > MaxFormatWidth)
-      FormatFailure(format, format.substr(start, i - start),
+      FormatFailure(format, number, format.substr(start, i - start),
                     "has a width or precision above " + std::to_string(MaxFormatWidth));
   }
   return value;
@@ -190,6 +192,7 @@ std::string FormatArgs(std::string_view format, std::span<const TFormatArg> args
   std::string out;
   out.reserve(format.size() + 16);
   size_t next = 0;
+  int number = 0;
   size_t i = 0;
   while (i < format.size()) {
     const char c = format[i];
@@ -204,6 +207,7 @@ std::string FormatArgs(std::string_view format, std::span<const TFormatArg> args
       ++i;
       continue;
     }
+    ++number;
     TDirective d;
     for (bool flag = true; flag && i < format.size(); ) {
       switch (format[i]) {
@@ -215,12 +219,12 @@ std::string FormatArgs(std::string_view format, std::span<const TFormatArg> args
         default: flag = false;
       }
     }
-    d.Width = ReadCount(format, i, start);
+    d.Width = ReadCount(format, i, start, number);
     if (i < format.size() && format[i] == '.') {
       ++i;
-      d.Precision = ReadCount(format, i, start);
+      d.Precision = ReadCount(format, i, start, number);
     }
-    if (i >= format.size()) FormatFailure(format, format.substr(start), "is incomplete");
+    if (i >= format.size()) FormatFailure(format, number, format.substr(start), "is incomplete");
     d.Type = format[i++];
     const std::string_view directive = format.substr(start, i - start);
 
@@ -233,29 +237,32 @@ std::string FormatArgs(std::string_view format, std::span<const TFormatArg> args
         std::string why = "has an unknown type";
         const unsigned char type = static_cast<unsigned char>(d.Type);
         if (type >= 0x20 && type < 0x7F) why += std::string(" '") + d.Type + "'";
-        FormatFailure(format, directive, why);
+        FormatFailure(format, number, directive, why);
       }
     }
     if (next >= args.size())
-      FormatFailure(format, directive, "has no argument (" + std::to_string(args.size()) + " given)");
+      FormatFailure(format, number, directive, "has no argument (" + std::to_string(args.size()) + " given)");
     const TFormatArg& arg = args[next++];
     switch (wanted) {
       case Integer:
-        if (!arg.IsInteger()) FormatFailure(format, directive, std::string("needs an integer, not ") + ArgKindName(arg));
+        if (!arg.IsInteger())
+          FormatFailure(format, number, directive, std::string("needs an integer, not ") + ArgKindName(arg));
         FormatInteger(out, d, arg);
         break;
       case Real:
-        if (!arg.IsReal()) FormatFailure(format, directive, std::string("needs a real, not ") + ArgKindName(arg));
+        if (!arg.IsReal())
+          FormatFailure(format, number, directive, std::string("needs a real, not ") + ArgKindName(arg));
         FormatReal(out, d, arg.Real(), decimalSeparator);
         break;
       case Text:
-        if (!arg.IsText()) FormatFailure(format, directive, std::string("needs a text, not ") + ArgKindName(arg));
+        if (!arg.IsText())
+          FormatFailure(format, number, directive, std::string("needs a text, not ") + ArgKindName(arg));
         FormatText(out, d, arg.Text());
         break;
     }
   }
   if (next < args.size())
-    FormatFailure(format, "",
+    FormatFailure(format, 0, "",
                   "takes " + std::to_string(next) + " argument(s), " + std::to_string(args.size()) + " given");
   return out;
 }

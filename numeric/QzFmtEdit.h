@@ -150,6 +150,7 @@ public:
   bool Loading() const noexcept { return FLoading; }
   void SetLoading(bool loading) noexcept { FLoading = loading; }
 
+public Q_SLOTS:
   // The Text property. Hides QLineEdit::setText so that a form's stored text
   // and design mode go through here; at run time it only sets the text.
   void setText(const QString& text);
@@ -210,7 +211,7 @@ class TFmtEdit : public QzCustomEdit {
   Q_PROPERTY(int UnitsValue READ UnitsValue WRITE setUnitsValue)
   Q_PROPERTY(double RangeHi READ RangeHi WRITE setRangeHi)
   Q_PROPERTY(double RangeLo READ RangeLo WRITE setRangeLo)
-  Q_PROPERTY(QString text READ text WRITE setText NOTIFY textChanged USER true)
+  Q_PROPERTY(QString text READ text WRITE setText USER true)
 
 public:
   // The core enumerations under their own names, for the property editor and

@@ -1,6 +1,5 @@
 #include "QzIniPad.h"
 
-#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QColorDialog>
@@ -19,7 +18,6 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QToolButton>
 #include <QUrl>
 #include <Qsci/qscilexerproperties.h>
 #include <Qsci/qscimacro.h>
@@ -457,9 +455,8 @@ QByteArray TIniPadForm::EditorText() const {
 }
 
 void TIniPadForm::LoadFile() {
-  if (FileName.isEmpty()) return;
-  const QFileInfo info(FileName);
-  if (!info.exists() || info.isDir()) return;
+  // Folders and devices are no files to load.
+  if (FileName.isEmpty() || !QFileInfo(FileName).isFile()) return;
   QFile file(FileName);
   if (!file.open(QIODevice::ReadOnly))
     throw EFileError("Cannot open file " + FileText(FileName) + ". " + QStringToWindows1252(file.errorString()));
@@ -646,7 +643,7 @@ int TIniPadForm::FilePrint1Execute() {
 
   const double dotsPerMm = printer.resolution() / 25.4;
   auto mm = [dotsPerMm](double millimetres) { return static_cast<int>(millimetres * dotsPerMm + 0.5); };
-  const QRect sheet = printer.paperRect(QPrinter::DevicePixel).toRect().translated(0, 0);
+  const QRect sheet = printer.paperRect(QPrinter::DevicePixel).toRect();
   const QRect body(mm(MarginLeft), mm(MarginTop), sheet.width() - mm(MarginLeft + MarginRight),
                    sheet.height() - mm(MarginTop + MarginBottom));
   const QFont headerFont = DesignFont(QStringLiteral("Liberation Sans"), 13, QFont::SansSerif);

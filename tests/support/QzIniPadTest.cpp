@@ -196,7 +196,7 @@ TEST_F(TIniPadTest, LoadFileShowsThePathAndClearsModified) {
 TEST_F(TIniPadTest, LoadFileWithoutAFileChangesNothing) {
   auto form = FormWith("a.ini", "[a]\nk=v\n");
   AppendText(*form, "x");
-  for (const QString& name : {QString(), Path("missing.ini"), FDir.path()}) {
+  for (const QString& name : {QString(), Path("missing.ini"), FDir.path(), QStringLiteral("/dev/zero")}) {
     SCOPED_TRACE(name.toStdString());
     form->FileName = name;
     form->LoadFile();
@@ -432,8 +432,8 @@ TEST_F(TIniPadTest, NewThenSaveWritesTheNewTextAsUtf8WithLf) {
   EXPECT_EQ(form->windowTitle(), Path("old.ini"));
   EXPECT_TRUE(form->Modified);
 
-  QTest::keyClicks(form->SynEdit1(), QString::fromUtf8("T=\xC2\xB0"));
-  QTest::keyClick(form->SynEdit1(), Qt::Key_Return);
+  QTest::keyClicks(form->SynEdit1(), QString::fromUtf8("T=\xC2\xB0  "));
+  QTest::keyClick(form->SynEdit1(), Qt::Key_Return);  // also drops the trailing blanks
   form->FileSave1Execute();
   EXPECT_EQ(ReadBytes(Path("old.ini")), "T=\xC2\xB0\n");
   EXPECT_FALSE(form->Modified);
@@ -759,6 +759,28 @@ TEST_F(TIniPadTest, PrintWritesEveryPageWithoutADialog) {
   EXPECT_EQ(QString::fromLatin1(pdf).count(QRegularExpression("/Type\\s*/Page[^s]")), pages)
       << pdf.left(200).toStdString();
   EXPECT_TRUE(FDialogs.Messages.isEmpty());
+}
+
+// The editor takes most keys itself; the menu shortcuts must still reach the window.
+TEST_F(TIniPadTest, MenuShortcutsWorkWhileTypingInTheEditor) {
+  auto form = FormWith("keys.ini", "k=v\n");
+  form->show();
+  QApplication::setActiveWindow(form.get());
+  QsciScintilla* editor = form->SynEdit1();
+  editor->setFocus();
+  QTest::keyClicks(editor, "x");
+  QTest::keyClick(editor, Qt::Key_S, Qt::ControlModifier);
+  EXPECT_EQ(ReadBytes(Path("keys.ini")), "xk=v\n");
+  EXPECT_FALSE(form->Modified);
+  QTest::keyClick(editor, Qt::Key_F, Qt::ControlModifier);
+  EXPECT_TRUE(form->FindDialog1()->isVisible());
+  form->FindDialog1()->hide();
+  QTest::keyClick(editor, Qt::Key_N, Qt::ControlModifier);
+  EXPECT_TRUE(editor->text().isEmpty());
+  QTest::keyClick(editor, Qt::Key_Z, Qt::ControlModifier);  // New cannot be undone
+  EXPECT_TRUE(editor->text().isEmpty());
+  form->SetModified(false);
+  form->hide();
 }
 
 TEST_F(TIniPadTest, MacroRecorderRecordsAndPlaysKeys) {
