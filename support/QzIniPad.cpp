@@ -259,6 +259,7 @@ TIniPadForm::TIniPadForm(QWidget* parent) : TIniPadForm(TIniPadStartup::OfProgra
 TIniPadForm::TIniPadForm(const TIniPadStartup& startup, QWidget* parent)
     : QMainWindow(parent), ui(std::make_unique<Ui::TIniPadForm>()) {
   ui->setupUi(this);
+  move(294, 205);  // design position, until a stored placement says otherwise
   setWindowIcon(MakeImage(TImage::Window));
 
   FStatusPanel0 = new QLabel(tr("Ready.."), this);
