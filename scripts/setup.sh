@@ -11,9 +11,12 @@ packages=(
   clang libclang-rt-14-dev
   xvfb xauth fonts-liberation
 )
+testing=false
 if [[ "${1:-}" == "--test" ]]; then
-  # the units catalogue is checked against an independent unit library
-  packages+=(libudunits2-dev)
+  testing=true
+  # the units catalogue is checked against an independent unit library; the
+  # number text tests need a locale whose decimal separator is a comma
+  packages+=(libudunits2-dev locales)
 fi
 
 missing=()
@@ -22,13 +25,19 @@ for p in "${packages[@]}"; do
     missing+=("$p")
   fi
 done
-[[ ${#missing[@]} -eq 0 ]] && exit 0
-
-echo "Installing: ${missing[*]}"
 sudo=()
 if [[ $(id -u) -ne 0 ]]; then
-  command -v sudo >/dev/null || { echo "Need root (or sudo) to install: ${missing[*]}" >&2; exit 1; }
   sudo=(sudo)
 fi
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-"${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+if [[ ${#missing[@]} -gt 0 ]]; then
+  echo "Installing: ${missing[*]}"
+  [[ ${#sudo[@]} -eq 0 ]] || command -v sudo >/dev/null || { echo "Need root (or sudo) to install: ${missing[*]}" >&2; exit 1; }
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if $testing && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
+  echo "Generating the de_DE.UTF-8 locale for the tests"
+  "${sudo[@]}" localedef -i de_DE -f UTF-8 de_DE.UTF-8
+fi
