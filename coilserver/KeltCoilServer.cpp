@@ -13,32 +13,11 @@
 
 namespace {
 
-class TKeltCoil final : public IKeltCoil {
+class TKeltCoil final : public TComObject<IKeltCoil, IDispatch> {
 public:
   TKeltCoil() : FCoil(&CoilModel::DefaultCoil()) {
-    TModuleLocks::Lock();
     // Results describe the default inputs until the first Calculate.
     FResults = CoilModel::Calculate(*FCoil, FInputs);
-  }
-  TKeltCoil(const TKeltCoil&) = delete;
-  TKeltCoil& operator=(const TKeltCoil&) = delete;
-
-  // IUnknown
-  HRESULT QueryInterface(const IID& iid, void** object) override {
-    if (!object) return E_POINTER;
-    if (iid == IUnknown::Iid || iid == IDispatch::Iid || iid == IKeltCoil::Iid) {
-      *object = static_cast<IKeltCoil*>(this);
-      AddRef();
-      return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-  }
-  uint32_t AddRef() override { return ++FRefs; }
-  uint32_t Release() override {
-    const uint32_t refs = --FRefs;
-    if (refs == 0) delete this;
-    return refs;
   }
 
   // IDispatch: clients bind to the interface directly.
@@ -104,7 +83,6 @@ public:
   HRESULT put_WetBulbOn(double value) override { return Put(FInputs.WetBulbOn, value); }
 
 private:
-  ~TKeltCoil() { TModuleLocks::Unlock(); }
 
   static HRESULT Get(double* value, double current) {
     if (!value) return E_POINTER;
@@ -119,7 +97,6 @@ private:
     return S_OK;
   }
 
-  std::atomic<uint32_t> FRefs{1};
   const CoilModel::TCoilGeometry* FCoil;
   CoilModel::TCoilInputs FInputs;
   CoilModel::TCoilResults FResults;

@@ -21,16 +21,20 @@ private:
   }
 };
 
-// A class factory that makes TObject (default-constructible, created with one
-// reference that QueryInterface then passes on or drops).
-template <class TObject>
-class TClassFactory final : public IClassFactory {
+// Implements IUnknown for an object that offers TInterface and the interfaces
+// it derives from (TBases, e.g. IDispatch), and counts the object among the
+// module's locks while it lives. Objects are created with one reference.
+template <class TInterface, class... TBases>
+class TComObject : public TInterface {
 public:
+  TComObject(const TComObject&) = delete;
+  TComObject& operator=(const TComObject&) = delete;
+
   HRESULT QueryInterface(const IID& iid, void** object) override {
     if (!object) return E_POINTER;
-    if (iid == IUnknown::Iid || iid == IClassFactory::Iid) {
-      *object = static_cast<IClassFactory*>(this);
-      AddRef();
+    if (iid == IUnknown::Iid || iid == TInterface::Iid || ((iid == TBases::Iid) || ...)) {
+      *object = static_cast<TInterface*>(this);
+      this->AddRef();
       return S_OK;
     }
     *object = nullptr;
@@ -42,6 +46,20 @@ public:
     if (refs == 0) delete this;
     return refs;
   }
+
+protected:
+  TComObject() { TModuleLocks::Lock(); }
+  virtual ~TComObject() { TModuleLocks::Unlock(); }
+
+private:
+  std::atomic<uint32_t> FRefs{1};
+};
+
+// A class factory that makes TObject (default-constructible, created with one
+// reference that QueryInterface then passes on or drops).
+template <class TObject>
+class TClassFactory final : public TComObject<IClassFactory> {
+public:
   HRESULT CreateInstance(IUnknown* outer, const IID& iid, void** object) override {
     if (!object) return E_POINTER;
     *object = nullptr;
@@ -57,12 +75,6 @@ public:
     else TModuleLocks::Unlock();
     return S_OK;
   }
-
-  TClassFactory() { TModuleLocks::Lock(); }
-
-private:
-  ~TClassFactory() { TModuleLocks::Unlock(); }
-  std::atomic<uint32_t> FRefs{1};
 };
 
 // The full path of the shared library that holds the given address.
