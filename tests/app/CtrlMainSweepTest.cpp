@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QFile>
 #include <QListWidget>
 #include <QLocale>
@@ -254,4 +255,24 @@ TEST_F(CtrlMainSweepTest, PlacementComesBackAtTheNextStart) {
   Form->close();
   Form = std::make_unique<TControlForm>();
   EXPECT_EQ(Form->pos(), QPoint(140, 90));
+}
+
+TEST_F(CtrlMainSweepTest, ScreenReaderHearsTheListAndTheFields) {
+  QAccessibleInterface* list = QAccessible::queryAccessibleInterface(Ui().LoopList);
+  ASSERT_NE(list, nullptr);
+  QStringList names;
+  QList<bool> ticks;
+  for (int i = 0; i < list->childCount(); ++i) {
+    QAccessibleInterface* item = list->child(i);
+    if (item->role() != QAccessible::ListItem) continue;
+    names << item->text(QAccessible::Name);
+    ticks << bool(item->state().checked);
+  }
+  EXPECT_EQ(names, (QStringList{"Air Velocity", "Dry Bulb On", "Wet Bulb On", "Discharge"}));
+  EXPECT_EQ(ticks, (QList<bool>{true, false, false, false}));
+
+  const std::pair<QWidget*, const char*> fields[] = {
+      {Ui().StartEd, "Start"}, {Ui().EndEd, "End"}, {Ui().CountEd, "Count"}, {Ui().OrderEd, "Order"}};
+  for (const auto& [field, label] : fields)
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name), label);
 }
