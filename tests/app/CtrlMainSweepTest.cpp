@@ -28,7 +28,8 @@ protected:
     Form = std::make_unique<TControlForm>();
     Form->show();
     QApplication::setActiveWindow(Form.get());
-    Ui().DataFileNameEd->setText("AppTestResults");
+    // Tests run in parallel processes: each writes a results file of its own.
+    Ui().DataFileNameEd->setText(QString("Results-") + ::testing::UnitTest::GetInstance()->current_test_info()->name());
     Path = QString::fromStdString(Form->ResultsPath());
     QFile::remove(Path);
   }
