@@ -3,8 +3,3 @@ add_library(numeric_fields STATIC ${CMAKE_CURRENT_LIST_DIR}/QzFields.cpp ${CMAKE
 target_include_directories(numeric_fields PUBLIC ${CMAKE_CURRENT_LIST_DIR})
 target_link_libraries(numeric_fields PUBLIC platform_sysutils)
 set_target_properties(numeric_fields PROPERTIES AUTOMOC OFF AUTOUIC OFF AUTORCC OFF)
-if(KELT_FUZZ_ONLY AND CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
-  # Coverage feedback for libFuzzer comes from the library's code, not only
-  # from the target's own file.
-  target_compile_options(numeric_fields PRIVATE -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined)
-endif()
