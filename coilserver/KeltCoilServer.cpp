@@ -105,14 +105,7 @@ private:
 }  // namespace
 
 KELT_EXPORT HRESULT DllGetClassObject(const CLSID& clsid, const IID& iid, void** object) {
-  if (!object) return E_POINTER;
-  *object = nullptr;
-  if (clsid != CLASS_KeltCoil) return CLASS_E_CLASSNOTAVAILABLE;
-  auto* factory = new (std::nothrow) TClassFactory<TKeltCoil>();
-  if (!factory) return E_OUTOFMEMORY;
-  const HRESULT hr = factory->QueryInterface(iid, object);
-  factory->Release();
-  return hr;
+  return ServeClassObject<TKeltCoil>(clsid == CLASS_KeltCoil, iid, object);
 }
 
 KELT_EXPORT HRESULT DllCanUnloadNow() { return TModuleLocks::CanUnload() ? S_OK : S_FALSE; }

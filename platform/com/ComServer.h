@@ -77,6 +77,20 @@ public:
   }
 };
 
+// The work of DllGetClassObject for a class that the module serves (served
+// true) with objects of TObject; CLASS_E_CLASSNOTAVAILABLE for any other class.
+template <class TObject>
+HRESULT ServeClassObject(bool served, const IID& iid, void** object) {
+  if (!object) return E_POINTER;
+  *object = nullptr;
+  if (!served) return CLASS_E_CLASSNOTAVAILABLE;
+  auto* factory = new (std::nothrow) TClassFactory<TObject>();
+  if (!factory) return E_OUTOFMEMORY;
+  const HRESULT hr = factory->QueryInterface(iid, object);
+  factory->Release();
+  return hr;
+}
+
 // The full path of the shared library that holds the given address.
 std::string ModulePathOf(const void* addressInModule);
 
