@@ -277,3 +277,17 @@ TEST_F(CtrlMainSweepTest, ScreenReaderHearsTheListAndTheFields) {
   for (const auto& [field, label] : fields)
     EXPECT_EQ(QAccessible::queryAccessibleInterface(field)->text(QAccessible::Name), label);
 }
+
+// A pasted text that is no number stays as typed; storing it fails in the
+// default error report, and the record and the status keep what they had.
+TEST_F(CtrlMainSweepTest, StartThatIsNoNumberIsReportedAndNotStored) {
+  Form->SetStatusText("Ready...");
+  Ui().StartEd->setFocus();
+  Ui().StartEd->selectAll();
+  Ui().StartEd->insert("abc");  // as a paste does: not filtered
+  Ui().EndEd->setFocus();
+  ASSERT_EQ(Dialogs.Messages.size(), 1);
+  EXPECT_FALSE(Dialogs.Messages[0].isEmpty());
+  EXPECT_EQ(LoopVars[0].Start, 2.0);
+  EXPECT_EQ(Form->StatusText(), "Ready...");
+}
