@@ -225,9 +225,16 @@ void TControlForm::SetRunning(bool running) {
   // While a run processes events, nothing that feeds it may change: the file
   // name, the table, the connection. Disconnect and the view button stay live.
   FRunning = running;
+  if (running) {
+    // Disabling the focused Loop button would hand the focus to Disconnect, where
+    // one more key press would end the run: the form holds it meanwhile.
+    FFocusBeforeRun = focusWidget();
+    setFocus(Qt::OtherFocusReason);
+  }
   for (QWidget* w : std::initializer_list<QWidget*>{FUi->LoopBtn, FUi->ConnectBtn, FUi->LoopList, FUi->StartEd,
                                                     FUi->EndEd, FUi->CountEd, FUi->OrderEd, FUi->DataFileNameEd})
     w->setEnabled(!running);
+  if (!running && FFocusBeforeRun && FFocusBeforeRun->isEnabled()) FFocusBeforeRun->setFocus(Qt::OtherFocusReason);
 }
 
 void TControlForm::LoopBtnClick() {
@@ -298,6 +305,8 @@ void TControlForm::ViewBtnClick() {
   if (!FIniPad) return;
   FIniPad->FileName = path;
   FIniPad->LoadFile();
+  // A save during a run would replace the file that the run still writes.
+  FIniPad->SetReadOnly(FRunning);
   FIniPad->ShowModal();
 }
 

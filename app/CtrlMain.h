@@ -1,5 +1,6 @@
 #pragma once
 // The main window of the sweep controller.
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -89,5 +90,6 @@ private:
   TSweep FSweep;
   TIniPadForm* FIniPad = nullptr;
   bool FRunning = false;
+  QPointer<QWidget> FFocusBeforeRun;
   bool FCloseWhenRunEnds = false;
 };

@@ -2,7 +2,7 @@
 # replace dialogs, on QScintilla and Qt Print Support.
 if(NOT KELT_FUZZ_ONLY)
   find_path(QSCINTILLA_INCLUDE_DIR Qsci/qsciscintilla.h
-            PATH_SUFFIXES qt6 x86_64-linux-gnu/qt6 REQUIRED)
+            PATH_SUFFIXES qt6 ${CMAKE_LIBRARY_ARCHITECTURE}/qt6 REQUIRED)
   find_library(QSCINTILLA_LIBRARY NAMES qscintilla2_qt6 REQUIRED)
 
   add_library(support_inipad STATIC

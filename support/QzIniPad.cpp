@@ -492,6 +492,11 @@ void TIniPadForm::SetModified(bool value) {
   FStatusPanel0->setText(value ? tr("Modified...") : tr("Ready..."));
 }
 
+void TIniPadForm::SetReadOnly(bool readOnly) {
+  ui->SynEdit1->setReadOnly(readOnly);
+  for (QAction* action : {ui->FileNew1, ui->FileSave1, ui->FileSaveAs1}) action->setEnabled(!readOnly);
+}
+
 bool TIniPadForm::QuerySave() {
   if (!Modified) return true;
   QString name = QFileInfo(FileName).fileName();
@@ -537,7 +542,13 @@ TModalResult TIniPadForm::ShowModal() {
 void TIniPadForm::FormCloseQuery(bool& canClose) {
   canClose = QuerySave();
   if (!canClose) return;
-  SaveFormPlacement(this);
+  // A settings store that cannot be written must not keep the window (and
+  // with it the whole program) from closing: report it and close.
+  try {
+    SaveFormPlacement(this);
+  } catch (const std::exception& error) {
+    ShowError(error);
+  }
   FModalResult = TModalResult::mrOk;
 }
 

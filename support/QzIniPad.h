@@ -97,6 +97,9 @@ public:
   // the title are then as they were.
   void SaveFile();
   void SetModified(bool value);
+  // While the file is still being written by its producer (a sweep), the
+  // window only shows it: no editing, no New, no Save or Save As over it.
+  void SetReadOnly(bool readOnly);
   // Asks about unsaved changes; true when the text may be dropped (not
   // modified, saved, or the user chose not to save).
   bool QuerySave();

@@ -242,7 +242,10 @@ HRESULT CoGetClassObject(const CLSID& clsid, uint32_t clsContext, const IID& iid
       TLoadedModule module;
       HRESULT hr = LoadInprocServer(path, module);
       if (FAILED(hr)) return hr;
-      return module.GetClassObject(clsid, iid, object);
+      hr = module.GetClassObject(clsid, iid, object);
+      // A server that claims success without an object is not trusted.
+      if (SUCCEEDED(hr) && !*object) hr = Fail(E_NOINTERFACE, path + ": DllGetClassObject gave no object");
+      return hr;
     }
   }
   if (clsContext & CLSCTX_LOCAL_SERVER) return LocalServerClassObject(clsid, iid, object);
@@ -256,7 +259,9 @@ HRESULT CoCreateInstance(const CLSID& clsid, IUnknown* outer, uint32_t clsContex
   ComPtr<IClassFactory> factory;
   HRESULT hr = CoGetClassObject(clsid, clsContext, IClassFactory::Iid, factory.PutVoid());
   if (FAILED(hr)) return hr;
-  return factory->CreateInstance(outer, iid, object);
+  hr = factory->CreateInstance(outer, iid, object);
+  if (SUCCEEDED(hr) && !*object) hr = E_NOINTERFACE;
+  return hr;
 }
 
 void CoFreeUnusedLibraries() {

@@ -1,6 +1,8 @@
 #include "Registry.h"
 
 #include <QByteArray>
+#include <QDateTime>
+#include <QFile>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -75,6 +77,7 @@ struct TRegistry::TImpl {
       Settings = std::make_unique<QSettings>(QString::fromStdString(StoreFileName(Root)),
                                              QSettings::IniFormat);
       Settings->childGroups();  // reads the file, so that status() tells
+      if (Settings->status() == QSettings::FormatError) KeepDamagedCopy();
     }
     return *Settings;
   }
@@ -84,10 +87,20 @@ struct TRegistry::TImpl {
     return *Settings;
   }
 
+  // A file with lines that cannot be parsed reads as far as it can; the next
+  // write keeps every value that was read but drops those lines, so the file
+  // as it was is kept beside it first.
+  void KeepDamagedCopy() const {
+    const QString path = QString::fromStdString(StoreFileName(Root));
+    const QString copy = path + QStringLiteral(".damaged-") +
+                         QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss-zzz"));
+    QFile::copy(path, copy);
+  }
+
   void CheckWritable() {
     if (ReadOnly || Root == HKEY_LOCAL_MACHINE)
       throw ERegistryException("The registry key " + Path + " is open for reading only.");
-    if (Store().status() != QSettings::NoError)
+    if (Store().status() == QSettings::AccessError)
       throw ERegistryException("The settings store " + StoreFileName(Root) +
                                " cannot be read, so it is not written.");
   }

@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <Qsci/qsciscintilla.h>
 
 #include "CtrlMain.h"
 #include "QzFmtEdit.h"
@@ -204,6 +205,44 @@ TEST_F(CtrlMainSweepTest, DisconnectDuringARunEndsIt) {
   EXPECT_FALSE(Form->Running());
   EXPECT_TRUE(Ui().LoopBtn->isEnabled() && Ui().ConnectBtn->isEnabled() && Ui().LoopList->isEnabled());
   EXPECT_EQ(RecordingCoil::LiveObjects(), 0);
+}
+
+// Pressing Loop from the keyboard must not leave the focus on Disconnect, where
+// one more Space would end the run.
+TEST_F(CtrlMainSweepTest, FocusDoesNotFallOnDisconnectDuringARun) {
+  Click(Ui().ConnectBtn);
+  Ui().LoopBtn->setFocus();
+  QWidget* focusDuringRun = nullptr;
+  DuringRun([&] {
+    focusDuringRun = QApplication::focusWidget();
+    QTest::keyClick(focusDuringRun, Qt::Key_Space);
+  });
+  QTest::keyClick(Ui().LoopBtn, Qt::Key_Space);
+  EXPECT_NE(focusDuringRun, Ui().DiscBtn);
+  EXPECT_EQ(Form->StatusText(), "Ready... (4 Points)");
+  EXPECT_NE(Form->Coil(), nullptr);
+  EXPECT_EQ(QApplication::focusWidget(), Ui().LoopBtn);
+}
+
+// The results shown while the run still writes them cannot be saved over.
+TEST_F(CtrlMainSweepTest, ResultsViewedDuringARunAreReadOnly) {
+  TIniPadForm iniPad;
+  Form->SetIniPad(&iniPad);
+  Click(Ui().ConnectBtn);
+  bool readOnlyDuringRun = false;
+  DuringRun([&] {
+    QTimer::singleShot(0, &iniPad, [&] {
+      readOnlyDuringRun = iniPad.SynEdit1()->isReadOnly();
+      iniPad.close();
+    });
+    Click(Ui().ViewBtn);
+  });
+  Click(Ui().LoopBtn);
+  EXPECT_TRUE(readOnlyDuringRun);
+  EXPECT_EQ(FileLines().size(), 5);
+  QTimer::singleShot(0, &iniPad, [&] { iniPad.close(); });
+  Click(Ui().ViewBtn);
+  EXPECT_FALSE(iniPad.SynEdit1()->isReadOnly());
 }
 
 TEST_F(CtrlMainSweepTest, ClosingDuringARunEndsItThenCloses) {

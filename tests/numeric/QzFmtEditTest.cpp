@@ -392,6 +392,7 @@ TEST_F(FmtEditTest, KeysAreFilteredByTheKindOfFormat) {
       {"%s", "ab +/-", "ab +/-", 0, "ab +/-"},
       {"%0.3e", "xyz", "xyz", 0, "xyz"},
       {"%0.3e", "1500", "1500", 0, "1.500e+03"},
+      {"%0.1f m/s", "2x.5", "2.5", 1, "2.5"},  // the real directive filters, though "s" is in the string
   };
   for (const TKindCase& c : cases) {
     SCOPED_TRACE(std::string(c.FormatStr) + " " + c.Typed);
@@ -406,6 +407,16 @@ TEST_F(FmtEditTest, KeysAreFilteredByTheKindOfFormat) {
     Key(Qt::Key_Return);
     EXPECT_EQ(Field->text(), c.Committed);
   }
+}
+
+// Alt or Meta with a letter inserts nothing, filtered or not.
+TEST_F(FmtEditTest, AltAndMetaLettersTypeNothing) {
+  Reset(FieldValue(1.0));
+  EnterField();
+  QTest::keyClick(Field, Qt::Key_X, Qt::AltModifier);
+  QTest::keyClick(Field, Qt::Key_E, Qt::MetaModifier);
+  EXPECT_EQ(Field->text(), "1.0");
+  EXPECT_EQ(Dialogs.Beeps, 0);
 }
 
 struct TEditCase {

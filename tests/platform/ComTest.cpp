@@ -112,6 +112,7 @@ TEST(CoCreate, FailuresGiveTheirOwnMessages) {
       {"not a library", textFile, "The file is not a valid shared library", HResultFromWin32(ERROR_BAD_EXE_FORMAT)},
       {"no entry point", NO_ENTRY_LIB, "The specified procedure could not be found",
        HResultFromWin32(ERROR_PROC_NOT_FOUND)},
+      {"success without an object", NULL_FACTORY_SERVER, "Interface not supported", E_NOINTERFACE},
   };
   for (const TCase& c : cases) {
     SCOPED_TRACE(c.Name);

@@ -25,6 +25,7 @@
 #include <sys/resource.h>
 
 #include "QzIniPad.h"
+#include "Registry.h"
 #include "QzRegistry.h"
 #include "TestSupport.h"
 
@@ -313,6 +314,20 @@ TEST_F(TIniPadTest, ClosingWithoutChangesAsksNothingAndEndsTheModalShowingWithOk
   // Closing only hid it: it can be shown again.
   QTimer::singleShot(0, form.get(), [&] { form->Exit1Click(); });
   EXPECT_EQ(form->ShowModal(), TModalResult::mrOk);
+}
+
+// A settings store that cannot be written is reported, and the window still
+// closes: it must never trap the program behind a modal window.
+TEST_F(TIniPadTest, ClosingWithAnUnwritableStoreReportsAndCloses) {
+  auto form = FormWith("Results.csv", ResultsText(4));
+  const QString store = QString::fromStdString(TRegistry::StoreFileName(HKEY_CURRENT_USER));
+  QFile::remove(store);
+  ASSERT_TRUE(QDir().mkpath(store));  // a folder where the file should be
+  QTimer::singleShot(0, form.get(), [&] { form->close(); });
+  EXPECT_EQ(form->ShowModal(), TModalResult::mrOk);
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_EQ(FDialogs.Messages.size(), 1);
+  QDir(store).removeRecursively();
 }
 
 TEST_F(TIniPadTest, TheCloseQuestionAfterAnEdit) {

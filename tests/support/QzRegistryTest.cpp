@@ -295,7 +295,8 @@ TEST_F(QzRegistryTest, SavingKeepsEveryOtherKeyOfTheStore) {
 }
 
 // A store with lines that cannot be parsed: restoring gives the design
-// placement, and a save either is refused or keeps every key that could be read.
+// placement, and saving keeps every key that could be read and the damaged
+// file beside it.
 TEST_F(QzRegistryTest, ADamagedStoreGivesDefaultsAndLosesNothingReadable) {
   const QByteArray damaged = QByteArray("[Software]\nHalvery\\Other\\@Left=dword:00000005\n"
                                         "Halvery\\@company=Ours\n") +
@@ -314,21 +315,21 @@ TEST_F(QzRegistryTest, ADamagedStoreGivesDefaultsAndLosesNothingReadable) {
   EXPECT_EQ(CompanyInfo().company, "Ours");
   EXPECT_EQ(CompanyInfo().web, "https://www.halvery.example/");
 
-  bool saved = true;
-  try {
-    SaveFormPlacement(form.get());
-  } catch (const ERegistryException&) {
-    saved = false;
-  }
+  SaveFormPlacement(form.get());
+  EXPECT_EQ(Stored(FormKey(), "Left").Integer, Design.x());
   EXPECT_EQ(Stored(MakerRegKey + "Other", "Left").Integer, 5);
   EXPECT_EQ(Stored("Software\\Halvery", "company").Text, "Ours");
-  if (saved) {
-    EXPECT_EQ(Stored(FormKey(), "Left").Integer, Design.x());
-  } else {
-    QFile f(StoreFile());
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), damaged) << "a refused save leaves the file as it was";
-  }
+  // The file as it was is kept beside the store, byte for byte.
+  const QStringList copies =
+      QDir(QFileInfo(StoreFile()).path()).entryList({QFileInfo(StoreFile()).fileName() + ".damaged-*"});
+  ASSERT_EQ(copies.size(), 1);
+  QFile copy(QFileInfo(StoreFile()).path() + "/" + copies[0]);
+  ASSERT_TRUE(copy.open(QIODevice::ReadOnly));
+  EXPECT_EQ(copy.readAll(), damaged);
+  // A second save in the same process writes as well.
+  form->move(Design.x() + 10, Design.y());
+  SaveFormPlacement(form.get());
+  EXPECT_EQ(Stored(FormKey(), "Left").Integer, Design.x() + 10);
 }
 
 TEST_F(QzRegistryTest, AnUnreadableStoreGivesDefaults) {
