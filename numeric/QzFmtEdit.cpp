@@ -401,19 +401,17 @@ void QzCustomEdit::Assign(const QzCustomEdit& source) {
 
 bool QzCustomEdit::IsValidChar(const QString& ch) {
   SetModified(true);
-  const TFormatKind kind = FormatKind(FFormatStr);
-  if (kind == fk_Text || kind == fk_Other) return true;
+  // The kinds in the order that filtering tests them: a numeric directive wins
+  // over letters elsewhere in the format string ("%0.1f m/s" is real).
+  const bool pair = IsPairFormat(FFormatStr), integer = IsIntegerFormat(FFormatStr),
+             real = IsRealFormat(FFormatStr);
+  if (!pair && !integer && !real) return true;
   if (ch.size() != 1) return false;
   const char16_t c = ch[0].unicode();
   if ((c >= u'0' && c <= u'9') || c == u'-') return true;
-  switch (kind) {
-    case fk_Pair:
-      return c == u'.' || c == u'/';
-    case fk_Integer:
-      return false;
-    default:
-      return c == u'.' || (IsGeneralFormat(FFormatStr) && (c == u'e' || c == u'E'));
-  }
+  if (pair) return c == u'.' || c == u'/';
+  if (integer) return false;
+  return c == u'.' || (IsGeneralFormat(FFormatStr) && (c == u'e' || c == u'E'));
 }
 
 void QzCustomEdit::DoInputChar(const QString& ch) {
@@ -502,6 +500,14 @@ void QzCustomEdit::keyPressEvent(QKeyEvent* e) {
       break;
   }
   if (!IsTypedText(*e)) {
+    // Alt or Meta with a character types nothing here: it is left to shortcuts
+    // and mnemonics, never inserted unfiltered.
+    const Qt::KeyboardModifiers mods = e->modifiers();
+    if (!e->text().isEmpty() && !mods.testFlag(Qt::ControlModifier) &&
+        (mods.testFlag(Qt::AltModifier) || mods.testFlag(Qt::MetaModifier))) {
+      e->ignore();
+      return;
+    }
     QLineEdit::keyPressEvent(e);
     return;
   }
